@@ -81,7 +81,7 @@ private:
     i64 vw(u64 v) const { return g_.vertex_weight(v); }
 
     i64 conn(u64 v, u64 k) const {
-        const Slot* s = &slots_[tstart_[v]];
+        const Slot* s = slots_.data() + tstart_[v];
         for (u64 i = 0, c = tcount_[v]; i < c; ++i) {
             if (s[i].part == k) return s[i].conn;
         }
@@ -91,7 +91,7 @@ private:
     // Adds w to v's connection towards part k, keeping npos_ current.
     void add_conn(u64 v, u64 k, i64 w) {
         if (w == 0) return;
-        Slot* s = &slots_[tstart_[v]];
+        Slot* s = slots_.data() + tstart_[v];
         u64& c = tcount_[v];
         u64 i = 0;
         while (i < c && s[i].part != k) ++i;
@@ -109,7 +109,7 @@ private:
 
     void recount_positive(u64 v) {
         u64 cnt = 0;
-        const Slot* s = &slots_[tstart_[v]];
+        const Slot* s = slots_.data() + tstart_[v];
         for (u64 i = 0, c = tcount_[v]; i < c; ++i) cnt += s[i].part != part_[v] && s[i].conn > 0;
         npos_[v] = cnt;
     }
@@ -123,7 +123,7 @@ private:
     void push_all(u64 v) {
         if (moved_[v] || npos_[v] == 0) return;
         const i64 internal = conn(v, part_[v]);
-        const Slot* s = &slots_[tstart_[v]];
+        const Slot* s = slots_.data() + tstart_[v];
         for (u64 i = 0, c = tcount_[v]; i < c; ++i) push_candidate(v, s[i].part, s[i].conn, internal);
     }
 
@@ -179,7 +179,7 @@ void Refiner::build() {
     std::vector<u64> slot_of(nparts_, ~u64(0));
     const bool ew = !g_.adjwgt.empty();
     for (u64 v = 0; v < n_; ++v) {
-        Slot* s = &slots_[tstart_[v]];
+        Slot* s = slots_.data() + tstart_[v];
         u64 c = 0;
         for (u64 e = g_.xadj[v], end = g_.xadj[v + 1]; e < end; ++e) {
             const u64 k = at(part_, g_.adjncy[e], "part");
@@ -260,7 +260,9 @@ void Refiner::apply(const Move& m) {
         }
     }
     recount_positive(u);
-    release_waiting(from);
+    // The part that got lighter may now take waiting candidates: the giving
+    // part, or the receiving one when the vertex weighs less than zero.
+    release_waiting(vw(u) < 0 ? to : from);
 }
 
 void Refiner::run(u64 max_passes) {
