@@ -50,6 +50,7 @@ esac
 
 # ---------------------------------------------------------------- timing
 T_START=$(date +%s)
+exec 7>&1 8>&2
 TIMINGS=()
 phase_t0=0
 phase_name=""
@@ -96,6 +97,9 @@ mount_proc() {
 on_exit() {
     local rc=$?
     set +e
+    # the trap can fire inside a redirected command: restore the script's own
+    # stdout/stderr first
+    exec 1>&7 2>&8
     phase_end
     unmount_all
     print_timings

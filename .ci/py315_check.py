@@ -27,8 +27,8 @@ def main():
     print("dravik loaded from:", path)
     if not path.endswith(tuple(importlib.machinery.EXTENSION_SUFFIXES)):
         fail(f"dravik is not an extension module: {path!r}")
-    if not isinstance(dravik.__spec__.loader, importlib.machinery.ExtensionFileLoader):
-        fail(f"unexpected loader {dravik.__spec__.loader!r}")
+    if not isinstance(dravik.__loader__, importlib.machinery.ExtensionFileLoader):
+        fail(f"unexpected loader {dravik.__loader__!r}")
 
     # 1. The export hook symbol is in the dynamic symbol table.
     nm = shutil.which("nm")
