@@ -624,8 +624,14 @@ std::pair<int64_t, std::vector<uint64_t>> part_kway(const Graph& g, uint64_t npa
         return {cut, std::move(identity)};
     }
 
-    // nparts < n, and n + 1 offsets exist, so 2 * nparts cannot wrap.
-    const uint64_t target = std::max<uint64_t>(20, 2 * nparts);
+    // Only a hand-assembled graph with a huge n can get here with a part count
+    // whose double wraps; refuse it rather than coarsen towards a wrapped target.
+    uint64_t twice = 0;
+    if (__builtin_mul_overflow(nparts, uint64_t{2}, &twice)) {
+        throw Failure("unsigned 64-bit overflow in the coarsening target: 2 * " +
+                      std::to_string(nparts));
+    }
+    const uint64_t target = std::max<uint64_t>(20, twice);
     std::vector<CoarsenLevel> levels = multilevel_coarsen(g, target);
     const uint64_t count = levels.size();
 

@@ -599,6 +599,11 @@ TEST(Refinement, FmRefine) {
          {2, 1, 2, 0, 1, 0}},
         {"a moved vertex waits for the next pass (pass 2)", mover, {0, 1, 2, 1, 1, 0}, 3, 10,
          {1, 1, 2, 0, 1, 0}},
+        // Self loops of -3 at 0 and 2, limit 2: vertex 2 moves (gain 3), then
+        // 0 (gain 2), then 1 (gain 1); the pass ends with its n-th move.
+        {"every vertex moves once in a pass",
+         csr({0, 3, 5, 8}, {0, 1, 2, 0, 2, 0, 1, 2}, {-3, 1, 2, 1, 2, 2, 2, -3}), {1, 0, 0}, 2,
+         1, {0, 1, 1}},
         {"weight-0 vertex enters a part at the limit", undirected(3, {{0, 1}}, false, {0, 1, 1}),
          {0, 1, 1}, 2, 10, {1, 1, 1}},
     };
