@@ -27,6 +27,10 @@ struct Accumulator {
     }
 };
 
+// How far ahead the sweeps prefetch the coarse id of a neighbour: vertex ids
+// are often in no spatial order, and these lookups are the sweep's misses.
+constexpr u64 kPrefetch = 16;
+
 Graph contract(const Graph& g, const std::vector<u64>& cmap, u64 coarse_n,
                const std::vector<u64>& members) {
     Graph c;
@@ -36,29 +40,59 @@ Graph contract(const Graph& g, const std::vector<u64>& cmap, u64 coarse_n,
     c.adjncy.reserve(g.adjncy.size() / 2);
     c.adjwgt.reserve(g.adjncy.size() / 2);
     Accumulator acc(coarse_n);
+    // Entries of one coarse vertex, merged by sorting while there are few
+    // (the common case: no scattered writes), else through the accumulator.
+    std::vector<std::pair<u64, i64>> local;
+    constexpr std::size_t kSmall = 48;
     const bool ew = !g.adjwgt.empty();
+    const u64 m = g.adjncy.size();
+    const u64* adj = g.adjncy.data();
     for (u64 cu = 0; cu < coarse_n; ++cu) {
+        local.clear();
         for (int k = 0; k < 2; ++k) {
             const u64 u = members[2 * cu + k];
             if (u == kNone) continue;
             c.vwgt[cu] += g.vertex_weight(u);
             for (u64 e = g.xadj[u], end = g.xadj[u + 1]; e < end; ++e) {
-                const u64 cv = cmap[g.adjncy[e]];
-                if (cv != cu) acc.add(cv, ew ? g.adjwgt[e] : 1);
+                if (e + kPrefetch < m) {
+                    const u64 ahead = adj[e + kPrefetch];
+                    __builtin_prefetch(cmap.data() + (ahead < g.n ? ahead : 0));
+                }
+                const u64 cv = cmap[adj[e]];
+                if (cv != cu) local.push_back({cv, ew ? g.adjwgt[e] : 1});
             }
         }
-        std::sort(acc.touched.begin(), acc.touched.end());
-        for (const u64 cv : acc.touched) {
-            c.adjncy.push_back(cv);
-            c.adjwgt.push_back(acc.sum[cv]);
-            acc.sum[cv] = 0;
-            acc.seen[cv] = 0;
+        if (local.size() <= kSmall) {
+            // Insertion sort: short lists, often nearly sorted already.
+            for (std::size_t a = 1; a < local.size(); ++a) {
+                const auto x = local[a];
+                std::size_t b = a;
+                while (b > 0 && local[b - 1].first > x.first) {
+                    local[b] = local[b - 1];
+                    --b;
+                }
+                local[b] = x;
+            }
+            for (std::size_t a = 0; a < local.size();) {
+                const u64 cv = local[a].first;
+                i64 sum = 0;
+                for (; a < local.size() && local[a].first == cv; ++a) sum += local[a].second;
+                c.adjncy.push_back(cv);
+                c.adjwgt.push_back(sum);
+            }
+        } else {
+            for (const auto& [cv, w] : local) acc.add(cv, w);
+            std::sort(acc.touched.begin(), acc.touched.end());
+            for (const u64 cv : acc.touched) {
+                c.adjncy.push_back(cv);
+                c.adjwgt.push_back(acc.sum[cv]);
+                acc.sum[cv] = 0;
+                acc.seen[cv] = 0;
+            }
+            acc.touched.clear();
         }
-        acc.touched.clear();
         c.xadj[cu + 1] = c.adjncy.size();
     }
-    c.adjncy.shrink_to_fit();
-    c.adjwgt.shrink_to_fit();
     return c;
 }
 
@@ -125,16 +159,119 @@ CoarsenLevel coarsen_once(const Graph& g) {
     return level;
 }
 
-std::vector<CoarsenLevel> multilevel_coarsen(const Graph& g, u64 target) {
-    std::vector<CoarsenLevel> levels;
+bool is_star(const Graph& g) {
+    if (g.n < 2) return false;
+    u64 last = 0;
+    for (u64 e = g.xadj[0], end = g.xadj[1]; e < end; ++e) {
+        if (g.adjncy[e] <= last) return false;  // ascending, distinct, no self loop
+        last = g.adjncy[e];
+    }
+    for (u64 v = 1; v < g.n; ++v) {
+        if (g.xadj[v + 1] - g.xadj[v] > 1) return false;
+        if (g.xadj[v + 1] > g.xadj[v] && g.adjncy[g.xadj[v]] != 0) return false;
+    }
+    return true;
+}
+
+namespace {
+
+// The merge order of a star: vertex 0's entries of weight at least 0, by
+// weight descending and then by id (= storage order) ascending; as many as
+// the passes that run before at most `target` vertices remain.
+StarTail star_tail(const Graph& star, u64 target) {
+    StarTail tail;
+    std::vector<std::pair<i64, u64>> order;
+    const bool ew = !star.adjwgt.empty();
+    for (u64 e = star.xadj[0], end = star.xadj[1]; e < end; ++e) {
+        const i64 w = ew ? star.adjwgt[e] : 1;
+        if (w >= 0) order.push_back({w, star.adjncy[e]});
+    }
+    std::sort(order.begin(), order.end(),
+              [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
+    const u64 passes = star.n > target ? std::min<u64>(order.size(), star.n - target) : 0;
+    tail.merged.reserve(passes);
+    for (u64 i = 0; i < passes; ++i) tail.merged.push_back(order[i].second);
+    return tail;
+}
+
+// A pass forms few pairs once coarsening stalls; only then is the star shape
+// worth testing for.
+bool stalling(u64 finer_n, u64 coarse_n) { return (finer_n - coarse_n) * 16 < finer_n; }
+
+}  // namespace
+
+Hierarchy coarsen_hierarchy(const Graph& g, u64 target) {
+    Hierarchy h;
     const Graph* current = &g;
+    bool check = is_star(g);
     while (current->n > target) {
+        if (check && is_star(*current)) {
+            h.tail = star_tail(*current, target);
+            break;
+        }
         CoarsenLevel level = coarsen_once(*current);
         if (level.coarse_n >= current->n) break;
-        levels.push_back(std::move(level));
-        current = &levels.back().graph;
+        check = stalling(current->n, level.coarse_n);
+        h.levels.push_back(std::move(level));
+        current = &h.levels.back().graph;
     }
-    return levels;
+    return h;
+}
+
+Graph merged_star(const Graph& star, const StarTail& tail, u64 count, std::vector<u64>* ids) {
+    std::vector<unsigned char> gone(star.n, 0);
+    i64 hub_weight = star.vertex_weight(0);
+    for (u64 i = 0; i < count; ++i) {
+        const u64 leaf = at(tail.merged, i, "merge order");
+        gone[leaf] = 1;
+        hub_weight += star.vertex_weight(leaf);
+    }
+    std::vector<u64> rank(star.n, 0);
+    Graph c;
+    c.n = star.n - count;
+    if (ids != nullptr) ids->clear();
+    for (u64 v = 0, r = 0; v < star.n; ++v) {
+        if (gone[v]) continue;
+        rank[v] = r++;
+        if (ids != nullptr) ids->push_back(v);
+    }
+    c.xadj.assign(1, 0);
+    c.xadj.reserve(c.n + 1);
+    c.vwgt.reserve(c.n);
+    for (u64 v = 0; v < star.n; ++v) {
+        if (gone[v]) continue;
+        c.vwgt.push_back(v == 0 ? hub_weight : star.vertex_weight(v));
+        for (u64 e = star.xadj[v], end = star.xadj[v + 1]; e < end; ++e) {
+            const u64 u = star.adjncy[e];
+            if (gone[u]) continue;
+            c.adjncy.push_back(rank[u]);
+            c.adjwgt.push_back(star.edge_weight(e));
+        }
+        c.xadj.push_back(c.adjncy.size());
+    }
+    return c;
+}
+
+std::vector<CoarsenLevel> multilevel_coarsen(const Graph& g, u64 target) {
+    Hierarchy h = coarsen_hierarchy(g, target);
+    if (h.tail.merged.empty()) return std::move(h.levels);
+    // Spell the tail out as explicit levels (for callers that want them all).
+    const Graph star = h.levels.empty() ? clone(g) : clone(h.levels.back().graph);
+    std::vector<u64> finer_ids, coarse_ids;
+    merged_star(star, h.tail, 0, &finer_ids);
+    for (u64 t = 1; t <= h.tail.merged.size(); ++t) {
+        CoarsenLevel level;
+        level.graph = merged_star(star, h.tail, t, &coarse_ids);
+        level.coarse_n = level.graph.n;
+        std::vector<u64> rank(star.n, 0);
+        for (u64 r = 0; r < coarse_ids.size(); ++r) rank[coarse_ids[r]] = r;
+        const u64 leaf = h.tail.merged[t - 1];
+        level.cmap.resize(finer_ids.size());
+        for (u64 i = 0; i < finer_ids.size(); ++i) level.cmap[i] = finer_ids[i] == leaf ? 0 : rank[finer_ids[i]];
+        h.levels.push_back(std::move(level));
+        finer_ids.swap(coarse_ids);
+    }
+    return std::move(h.levels);
 }
 
 }  // namespace dravik

@@ -1,5 +1,6 @@
 #include "graph/graph.h"
 
+#include <algorithm>
 #include <limits>
 #include <utility>
 
@@ -87,6 +88,43 @@ i64 edge_cut(const Graph& g, std::span<const u64> part) {
         fail_overflow("edge cut");
     }
     return static_cast<i64>(half);
+}
+
+Reverse reverse_entries(const Graph& g) {
+    Reverse r;
+    r.start.assign(g.n + 1, 0);
+    for (u64 v = 0; v < g.n; ++v) {
+        for (u64 e = g.xadj[v], end = g.xadj[v + 1]; e < end; ++e) ++r.start[g.adjncy[e] + 1];
+    }
+    for (u64 x = 0; x < g.n; ++x) r.start[x + 1] += r.start[x];
+    r.from.resize(r.start[g.n]);
+    r.weight.resize(r.start[g.n]);
+    std::vector<u64> fill(r.start.begin(), r.start.end() - 1);
+    for (u64 v = 0; v < g.n; ++v) {
+        for (u64 e = g.xadj[v], end = g.xadj[v + 1]; e < end; ++e) {
+            const u64 slot = fill[g.adjncy[e]]++;
+            r.from[slot] = v;
+            r.weight[slot] = g.edge_weight(e);
+        }
+    }
+    return r;
+}
+
+bool is_symmetric(const Graph& g) {
+    const Reverse r = reverse_entries(g);
+    std::vector<std::pair<u64, i64>> forward, backward;
+    for (u64 x = 0; x < g.n; ++x) {
+        const u64 s = g.xadj[x], t = g.xadj[x + 1];
+        if (t - s != r.start[x + 1] - r.start[x]) return false;
+        forward.clear();
+        backward.clear();
+        for (u64 e = s; e < t; ++e) forward.push_back({g.adjncy[e], g.edge_weight(e)});
+        for (u64 i = r.start[x]; i < r.start[x + 1]; ++i) backward.push_back({r.from[i], r.weight[i]});
+        std::sort(forward.begin(), forward.end());
+        std::sort(backward.begin(), backward.end());
+        if (forward != backward) return false;
+    }
+    return true;
 }
 
 void validate_for_partitioning(const Graph& g) {

@@ -88,6 +88,22 @@ i64 edge_cut(const Graph& g, std::span<const u64> part);
 // internal failure naming what is wrong.
 void validate_for_partitioning(const Graph& g);
 
+// The entries seen from the vertex they name: for each vertex x, the vertices
+// whose entries name x (ascending, each as often as it has such entries) and
+// those entries' weights. Stages that update the neighbours of a vertex need
+// it, since entries need not be stored from both ends.
+struct Reverse {
+    std::vector<u64> start;  // n + 1 offsets
+    std::vector<u64> from;
+    std::vector<i64> weight;
+};
+Reverse reverse_entries(const Graph& g);
+
+// True when every entry u -> v of weight w is matched by an entry v -> u of
+// the same weight (as multisets). Then the entries of a vertex are its
+// reverse entries too, and coarse graphs built from g are symmetric as well.
+bool is_symmetric(const Graph& g);
+
 // Decimal text of n + 1 without wrapping (n = 2^64 - 1 gives 2^64).
 std::string n_plus_one_text(u64 n);
 

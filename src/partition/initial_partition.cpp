@@ -10,36 +10,6 @@ namespace {
 
 constexpr u64 kNone = std::numeric_limits<u64>::max();
 
-// Entries stored at other vertices that point at each vertex: growth must
-// update the connection of every vertex whose entry names the newcomer, and
-// entries need not be stored from both ends.
-struct Reverse {
-    std::vector<u64> start;
-    std::vector<u64> from;
-    std::vector<i64> weight;
-};
-
-Reverse reverse_of(const Graph& g) {
-    Reverse r;
-    r.start.assign(g.n + 1, 0);
-    for (u64 v = 0; v < g.n; ++v) {
-        for (u64 e = g.xadj[v], end = g.xadj[v + 1]; e < end; ++e) ++r.start[g.adjncy[e] + 1];
-    }
-    for (u64 x = 0; x < g.n; ++x) r.start[x + 1] += r.start[x];
-    const u64 total = r.start[g.n];
-    r.from.resize(total);
-    r.weight.resize(total);
-    std::vector<u64> fill(r.start.begin(), r.start.end() - 1);
-    for (u64 v = 0; v < g.n; ++v) {
-        for (u64 e = g.xadj[v], end = g.xadj[v + 1]; e < end; ++e) {
-            const u64 slot = fill[g.adjncy[e]]++;
-            r.from[slot] = v;
-            r.weight[slot] = g.edge_weight(e);
-        }
-    }
-    return r;
-}
-
 std::vector<u64> seed_list(const Graph& g) {
     const u64 n = g.n;
     std::vector<i64> wdeg(n);
@@ -114,7 +84,7 @@ std::vector<u64> initial_bisection(const Graph& g) {
     for (u64 v = 0; v < n; ++v) total += g.vertex_weight(v);
     const i64 target = total / 2;
     const std::vector<u64> seeds = seed_list(g);
-    const Reverse rev = reverse_of(g);
+    const Reverse rev = reverse_entries(g);
     std::vector<u64> best(n, 0);
     i64 best_cut = std::numeric_limits<i64>::max();
     std::vector<u64> part(n);

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
-#include <queue>
+
+#include "refine/refiner.h"
 
 namespace dravik {
 
@@ -12,142 +13,21 @@ i64 max_part_weight(i64 total, u64 nparts) {
     return static_cast<i64>(limit);
 }
 
-namespace {
+Refiner::Refiner(const Graph& g, std::vector<u64>& part, u64 nparts, bool symmetric)
+    : g_(g), part_(part), nparts_(nparts), n_(g.n), n_present_(g.n), symmetric_(symmetric) {}
 
-// The full-scan selection of the plain algorithm, made incremental:
-//
-// * every vertex keeps its connection to each part it touches (the sum of the
-//   weights of its entries into that part), sparse: parts with connection 0
-//   are dropped, so a vertex never holds more slots than it has entries;
-// * a max-heap holds candidate moves (gain, vertex, target) ordered exactly
-//   like the scan (gain desc, vertex asc, target asc). Entries are pushed
-//   whenever a candidate's gain may have changed and checked against the
-//   current state when they reach the top, so stale ones are skipped;
-// * a candidate that is valid but does not fit into its target part is set
-//   aside in that part's waiting list (lightest first) and returned to the
-//   heap when a vertex leaves the part and frees room.
-// Only moves of positive gain are ever made, so only those are kept.
-struct Slot {
-    u64 part;
-    i64 conn;
-};
-
-struct Move {
-    i64 gain;
-    u64 v;
-    u64 to;
-    bool operator<(const Move& o) const {
-        if (gain != o.gain) return gain < o.gain;
-        if (v != o.v) return v > o.v;
-        return to > o.to;
-    }
-};
-
-struct Waiting {
-    i64 weight;
-    u64 v;
-    i64 gain;
-    bool operator<(const Waiting& o) const {  // min-heap by weight
-        if (weight != o.weight) return weight > o.weight;
-        return v > o.v;
-    }
-};
-
-class Refiner {
-public:
-    Refiner(const Graph& g, std::vector<u64>& part, u64 nparts)
-        : g_(g), part_(part), nparts_(nparts), n_(g.n) {}
-
-    void run(u64 max_passes);
-
-private:
-    const Graph& g_;
-    std::vector<u64>& part_;
-    const u64 nparts_;
-    const u64 n_;
-
-    std::vector<i64> pw_;
-    i64 maxw_ = 0;
-    std::vector<u64> tstart_;
-    std::vector<u64> tcount_;
-    std::vector<Slot> slots_;
-    std::vector<u64> npos_;  // slots of other parts with positive connection
-    std::vector<unsigned char> moved_;
-    std::vector<u64> rstart_, rfrom_;
-    std::vector<i64> rweight_;
-    std::priority_queue<Move> heap_;
-    std::vector<std::vector<Waiting>> waiting_;
-
-    i64 vw(u64 v) const { return g_.vertex_weight(v); }
-
-    i64 conn(u64 v, u64 k) const {
-        const Slot* s = slots_.data() + tstart_[v];
-        for (u64 i = 0, c = tcount_[v]; i < c; ++i) {
-            if (s[i].part == k) return s[i].conn;
-        }
-        return 0;
-    }
-
-    // Adds w to v's connection towards part k, keeping npos_ current.
-    void add_conn(u64 v, u64 k, i64 w) {
-        if (w == 0) return;
-        Slot* s = slots_.data() + tstart_[v];
-        u64& c = tcount_[v];
-        u64 i = 0;
-        while (i < c && s[i].part != k) ++i;
-        const i64 before = i < c ? s[i].conn : 0;
-        const i64 after = before + w;
-        if (i == c) {
-            s[c++] = {k, after};
-        } else if (after == 0) {
-            s[i] = s[--c];
-        } else {
-            s[i].conn = after;
-        }
-        if (k != part_[v]) npos_[v] += static_cast<u64>(after > 0) - static_cast<u64>(before > 0);
-    }
-
-    void recount_positive(u64 v) {
-        u64 cnt = 0;
-        const Slot* s = slots_.data() + tstart_[v];
-        for (u64 i = 0, c = tcount_[v]; i < c; ++i) cnt += s[i].part != part_[v] && s[i].conn > 0;
-        npos_[v] = cnt;
-    }
-
-    void push_candidate(u64 v, u64 k, i64 c, i64 internal) {
-        if (k == part_[v] || c == 0) return;
-        const i64 gain = c - internal;
-        if (gain > 0) heap_.push({gain, v, k});
-    }
-
-    void push_all(u64 v) {
-        if (moved_[v] || npos_[v] == 0) return;
-        const i64 internal = conn(v, part_[v]);
-        const Slot* s = slots_.data() + tstart_[v];
-        for (u64 i = 0, c = tcount_[v]; i < c; ++i) push_candidate(v, s[i].part, s[i].conn, internal);
-    }
-
-    bool fits(u64 v, u64 k) const { return pw_[k] + vw(v) <= maxw_; }
-
-    bool valid(const Move& m) const {
-        if (moved_[m.v] || npos_[m.v] == 0 || m.to == part_[m.v]) return false;
-        const i64 c = conn(m.v, m.to);
-        return c != 0 && c - conn(m.v, part_[m.v]) == m.gain;
-    }
-
-    void release_waiting(u64 k) {
-        std::vector<Waiting>& w = waiting_[k];
-        while (!w.empty() && pw_[k] + w.front().weight <= maxw_) {
-            heap_.push({w.front().gain, w.front().v, k});
-            std::pop_heap(w.begin(), w.end());
-            w.pop_back();
-        }
-    }
-
-    void build();
-    bool select(Move& best);
-    void apply(const Move& m);
-};
+Refiner::Refiner(const Graph& g, std::vector<u64>& part, u64 nparts, std::vector<unsigned char> present,
+                 i64 hub_weight, bool symmetric)
+    : g_(g),
+      part_(part),
+      nparts_(nparts),
+      n_(g.n),
+      present_(std::move(present)),
+      hub_weight_(hub_weight),
+      symmetric_(symmetric) {
+    n_present_ = 0;
+    for (const unsigned char p : present_) n_present_ += p != 0;
+}
 
 void Refiner::build() {
     try {
@@ -161,6 +41,7 @@ void Refiner::build() {
     if (part_.size() < n_) fail_index("part", n_ - 1, part_.size());
     i64 total = 0;
     for (u64 v = 0; v < n_; ++v) {
+        if (!here(v)) continue;
         const u64 p = part_[v];
         if (p >= nparts_) fail_index("part weights", p, nparts_);
         pw_[p] += vw(v);
@@ -179,10 +60,13 @@ void Refiner::build() {
     std::vector<u64> slot_of(nparts_, ~u64(0));
     const bool ew = !g_.adjwgt.empty();
     for (u64 v = 0; v < n_; ++v) {
+        if (!here(v)) continue;
         Slot* s = slots_.data() + tstart_[v];
         u64 c = 0;
         for (u64 e = g_.xadj[v], end = g_.xadj[v + 1]; e < end; ++e) {
-            const u64 k = at(part_, g_.adjncy[e], "part");
+            const u64 u = g_.adjncy[e];
+            if (!here(u)) continue;
+            const u64 k = at(part_, u, "part");
             const i64 w = ew ? g_.adjwgt[e] : 1;
             if (slot_of[k] == ~u64(0)) {
                 slot_of[k] = c;
@@ -199,23 +83,21 @@ void Refiner::build() {
         recount_positive(v);
     }
 
-    // Reverse entries: moving u changes the connections of every vertex
-    // whose entry names u, and entries need not be stored from both ends.
-    rstart_.assign(n_ + 1, 0);
-    for (u64 v = 0; v < n_; ++v) {
-        for (u64 e = g_.xadj[v], end = g_.xadj[v + 1]; e < end; ++e) ++rstart_[g_.adjncy[e] + 1];
+    // Moving u changes the connections of every vertex whose entry names u.
+    if (symmetric_) {
+        rstart_ = g_.xadj.data();
+        rfrom_ = g_.adjncy.data();
+        rweight_ = ew ? g_.adjwgt.data() : nullptr;
+    } else {
+        own_reverse_ = reverse_entries(g_);
+        rstart_ = own_reverse_.start.data();
+        rfrom_ = own_reverse_.from.data();
+        rweight_ = own_reverse_.weight.data();
     }
-    for (u64 x = 0; x < n_; ++x) rstart_[x + 1] += rstart_[x];
-    rfrom_.resize(rstart_[n_]);
-    rweight_.resize(rstart_[n_]);
-    std::vector<u64> fill(rstart_.begin(), rstart_.end() - 1);
     for (u64 v = 0; v < n_; ++v) {
-        for (u64 e = g_.xadj[v], end = g_.xadj[v + 1]; e < end; ++e) {
-            const u64 slot = fill[g_.adjncy[e]]++;
-            rfrom_[slot] = v;
-            rweight_[slot] = ew ? g_.adjwgt[e] : 1;
-        }
+        if (here(v)) push_all(v);
     }
+    built_ = true;
 }
 
 bool Refiner::select(Move& best) {
@@ -234,6 +116,24 @@ bool Refiner::select(Move& best) {
     return false;
 }
 
+// x's entry of weight w names a vertex that went from part `from` to part
+// `to` (from == to: a vertex that just appeared in `to`, nothing to take off).
+void Refiner::touch(u64 x, u64 from, u64 to, i64 w) {
+    if (w == 0) return;
+    const u64 before = npos_[x];
+    const u64 px = part_[x];
+    if (from != to) add_conn(x, from, -w);
+    add_conn(x, to, w);
+    if (moved_[x] || npos_[x] == 0) return;
+    if (px == from || px == to || before == 0) {
+        push_all(x);
+    } else {
+        const i64 internal = conn(x, px);
+        push_candidate(x, from, conn(x, from), internal);
+        push_candidate(x, to, conn(x, to), internal);
+    }
+}
+
 void Refiner::apply(const Move& m) {
     const u64 u = m.v;
     const u64 from = part_[u];
@@ -243,21 +143,7 @@ void Refiner::apply(const Move& m) {
     part_[u] = to;
     moved_[u] = 1;
     for (u64 i = rstart_[u], end = rstart_[u + 1]; i < end; ++i) {
-        const u64 x = rfrom_[i];
-        const i64 w = rweight_[i];
-        if (w == 0) continue;
-        const u64 before = npos_[x];
-        add_conn(x, from, -w);
-        add_conn(x, to, w);
-        if (moved_[x] || npos_[x] == 0) continue;
-        const u64 px = part_[x];
-        if (px == from || px == to || before == 0) {
-            push_all(x);
-        } else {
-            const i64 internal = conn(x, px);
-            push_candidate(x, from, conn(x, from), internal);
-            push_candidate(x, to, conn(x, to), internal);
-        }
+        if (here(rfrom_[i])) touch(rfrom_[i], from, to, rweight_ ? rweight_[i] : 1);
     }
     recount_positive(u);
     // The part that got lighter may now take waiting candidates: the giving
@@ -265,28 +151,49 @@ void Refiner::apply(const Move& m) {
     release_waiting(vw(u) < 0 ? to : from);
 }
 
-void Refiner::run(u64 max_passes) {
-    build();
-    for (u64 v = 0; v < n_; ++v) push_all(v);
-    std::vector<u64> moved_list;
+void Refiner::split(u64 leaf) {
+    const u64 p = part_[0];
+    const i64 w = g_.vertex_weight(leaf);
+    present_[leaf] = 1;
+    ++n_present_;
+    part_[leaf] = p;
+    // The hub gets lighter by what the leaf takes with it; part weights and
+    // so the limit stay as they are.
+    hub_weight_ -= w;
+    const bool ew = !g_.adjwgt.empty();
+    for (u64 e = g_.xadj[leaf], end = g_.xadj[leaf + 1]; e < end; ++e) {
+        const u64 u = g_.adjncy[e];
+        if (here(u)) add_conn(leaf, part_[u], ew ? g_.adjwgt[e] : 1);
+    }
+    push_all(leaf);
+    for (u64 i = rstart_[leaf], end = rstart_[leaf + 1]; i < end; ++i) {
+        const u64 x = rfrom_[i];
+        if (x != leaf && here(x)) touch(x, p, p, rweight_ ? rweight_[i] : 1);
+    }
+    // A lighter hub may fit where it did not.
+    push_all(0);
+}
+
+void Refiner::refine(u64 max_passes) {
+    if (!built_) build();
     for (u64 pass = 0; pass < max_passes; ++pass) {
-        for (const u64 v : moved_list) moved_[v] = 0;
-        for (const u64 v : moved_list) push_all(v);
-        moved_list.clear();
+        // Vertices moved in the previous pass (of this call or the one
+        // before) may move again.
+        for (const u64 v : moved_list_) moved_[v] = 0;
+        for (const u64 v : moved_list_) push_all(v);
+        moved_list_.clear();
         Move m{};
-        while (moved_list.size() < n_ && select(m)) {
+        while (moved_list_.size() < n_present_ && select(m)) {
             apply(m);
-            moved_list.push_back(m.v);
+            moved_list_.push_back(m.v);
         }
-        if (moved_list.empty()) break;
+        if (moved_list_.empty()) break;
     }
 }
 
-}  // namespace
-
 void fm_refine(const Graph& g, std::vector<u64>& part, u64 nparts, u64 max_passes) {
     if (max_passes == 0 || nparts < 2 || g.n == 0) return;
-    Refiner(g, part, nparts).run(max_passes);
+    Refiner(g, part, nparts).refine(max_passes);
 }
 
 }  // namespace dravik

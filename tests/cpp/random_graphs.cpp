@@ -31,7 +31,7 @@ i64 draw_weight(Rng& rng, Weights kind) {
 std::vector<std::pair<u64, u64>> family_edges(Rng& rng, u64 n) {
     std::vector<std::pair<u64, u64>> e;
     if (n < 2) return e;
-    switch (rng.range(0, 8)) {
+    switch (rng.range(0, 10)) {
         case 0: {  // sparse random
             const u64 m = static_cast<u64>(rng.range(0, static_cast<i64>(3 * n)));
             for (u64 i = 0; i < m; ++i) e.push_back({rng.next() % n, rng.next() % n});
@@ -78,6 +78,18 @@ std::vector<std::pair<u64, u64>> family_edges(Rng& rng, u64 n) {
                 for (u64 i = 0; i + 1 < len; ++i) e.push_back({start + i, start + i + 1});
                 if (len > 2 && rng.chance(50)) e.push_back({start, start + len - 1});
                 start += len;
+            }
+            break;
+        }
+        case 8:
+        case 9: {  // a small dense core with pendant vertices: stalls into a star
+            const u64 core = std::min<u64>(n, static_cast<u64>(rng.range(1, 6)));
+            for (u64 a = 0; a < core; ++a)
+                for (u64 b = a + 1; b < core; ++b)
+                    if (rng.chance(70)) e.push_back({a, b});
+            for (u64 v = core; v < n; ++v) {
+                e.push_back({v, rng.next() % core});
+                if (rng.chance(5)) e.push_back({v, core + rng.next() % (n - core)});
             }
             break;
         }
