@@ -300,3 +300,35 @@ def test_concurrent_calls_on_a_shared_graph_agree():
         for k, shared_result, own_result, cut in seen:
             assert shared_result == own_result == expected[k]
             assert cut == expected[k][0]
+
+
+# Weight sums beyond the signed 64-bit range are refused, not wrapped; sums
+# that fit go through, and the edge cut measures what fits after halving.
+PATH4 = (4, [0, 1, 3, 5, 6], [1, 0, 2, 1, 3, 2])
+
+
+@pytest.mark.parametrize(
+    "kwargs, fits",
+    [
+        ({"adjwgt": [2**62] * 6}, False),
+        ({"adjwgt": [2**60] * 6}, True),
+        ({"adjwgt": [2**62, 2**62, -(2**62), -(2**62), 1, 1]}, False),
+        ({"vwgt": [2**62, 2**62, 1, 1]}, False),
+        ({"vwgt": [2**61, 2**61, 2**61, 1]}, True),
+    ],
+)
+def test_weight_sums_outside_64_bits_raise_instead_of_wrapping(kwargs, fits):
+    g = dravik.Graph(*PATH4, **kwargs)
+    if fits:
+        cut, part = dravik.partition(g, 2)
+        assert cut == g.edge_cut(part)
+    else:
+        err = internal_failure(lambda: dravik.partition(g, 2))
+        assert "overflow" in err.args[0]
+    # The trivial cases never sum weights.
+    assert dravik.partition(g, 1) == (0, [0, 0, 0, 0])
+
+
+def test_edge_cut_of_two_entries_of_2_to_62_is_2_to_62():
+    g = dravik.Graph(*PATH4, adjwgt=[2**62] * 6)
+    assert g.edge_cut([0, 0, 1, 1]) == 2**62
