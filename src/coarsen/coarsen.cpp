@@ -27,9 +27,10 @@ struct Accumulator {
     }
 };
 
-// How far ahead the sweeps prefetch the coarse id of a neighbour: vertex ids
-// are often in no spatial order, and these lookups are the sweep's misses.
-constexpr u64 kPrefetch = 16;
+// Prefetch distances, in coarse vertices, of the contraction's pipeline.
+constexpr u64 kFar = 12;
+constexpr u64 kMid = 6;
+constexpr u64 kNear = 3;
 
 Graph contract(const Graph& g, const std::vector<u64>& cmap, u64 coarse_n,
                const std::vector<u64>& members) {
@@ -47,17 +48,43 @@ Graph contract(const Graph& g, const std::vector<u64>& cmap, u64 coarse_n,
     const bool ew = !g.adjwgt.empty();
     const u64 m = g.adjncy.size();
     const u64* adj = g.adjncy.data();
+    const u64* xadj = g.xadj.data();
+    // Software pipeline over the coarse vertices ahead: the offsets of their
+    // members, then their entries, then the coarse ids the entries name. The
+    // second member of a pair lies anywhere in the graph, and these chains of
+    // dependent misses are what the contraction waits for.
+    auto prefetch_ahead = [&](u64 cu) {
+        if (cu + kFar < coarse_n) {
+            for (int k = 0; k < 2; ++k) {
+                const u64 u = members[2 * (cu + kFar) + k];
+                if (u != kNone) __builtin_prefetch(xadj + u);
+            }
+        }
+        if (cu + kMid < coarse_n) {
+            for (int k = 0; k < 2; ++k) {
+                const u64 u = members[2 * (cu + kMid) + k];
+                if (u != kNone && xadj[u] < m) __builtin_prefetch(adj + xadj[u]);
+            }
+        }
+        if (cu + kNear < coarse_n) {
+            for (int k = 0; k < 2; ++k) {
+                const u64 u = members[2 * (cu + kNear) + k];
+                if (u == kNone) continue;
+                for (u64 e = xadj[u], end = std::min(xadj[u + 1], xadj[u] + 32); e < end; ++e) {
+                    const u64 v = adj[e];
+                    __builtin_prefetch(cmap.data() + (v < g.n ? v : 0));
+                }
+            }
+        }
+    };
     for (u64 cu = 0; cu < coarse_n; ++cu) {
         local.clear();
+        prefetch_ahead(cu);
         for (int k = 0; k < 2; ++k) {
             const u64 u = members[2 * cu + k];
             if (u == kNone) continue;
             c.vwgt[cu] += g.vertex_weight(u);
-            for (u64 e = g.xadj[u], end = g.xadj[u + 1]; e < end; ++e) {
-                if (e + kPrefetch < m) {
-                    const u64 ahead = adj[e + kPrefetch];
-                    __builtin_prefetch(cmap.data() + (ahead < g.n ? ahead : 0));
-                }
+            for (u64 e = xadj[u], end = xadj[u + 1]; e < end; ++e) {
                 const u64 cv = cmap[adj[e]];
                 if (cv != cu) local.push_back({cv, ew ? g.adjwgt[e] : 1});
             }
