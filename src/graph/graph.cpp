@@ -110,7 +110,37 @@ Reverse reverse_entries(const Graph& g) {
     return r;
 }
 
+namespace {
+
+// Every range strictly ascending: then each entry has at most one partner
+// entry, found by binary search, and symmetry needs no extra memory.
+bool strictly_ascending(const Graph& g) {
+    for (u64 u = 0; u < g.n; ++u) {
+        for (u64 e = g.xadj[u] + 1; e < g.xadj[u + 1]; ++e) {
+            if (g.adjncy[e - 1] >= g.adjncy[e]) return false;
+        }
+    }
+    return true;
+}
+
+bool symmetric_ascending(const Graph& g) {
+    for (u64 u = 0; u < g.n; ++u) {
+        for (u64 e = g.xadj[u], end = g.xadj[u + 1]; e < end; ++e) {
+            const u64 v = g.adjncy[e];
+            const u64* first = g.adjncy.data() + g.xadj[v];
+            const u64* last = g.adjncy.data() + g.xadj[v + 1];
+            const u64* hit = std::lower_bound(first, last, u);
+            if (hit == last || *hit != u) return false;
+            if (g.edge_weight(static_cast<u64>(hit - g.adjncy.data())) != g.edge_weight(e)) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 bool is_symmetric(const Graph& g) {
+    if (strictly_ascending(g)) return symmetric_ascending(g);
     const Reverse r = reverse_entries(g);
     std::vector<std::pair<u64, i64>> forward, backward;
     for (u64 x = 0; x < g.n; ++x) {
