@@ -41,6 +41,18 @@ struct Csr {
 
 std::string describe(const Csr& g);
 
+// The same fields as either implementation's graph type.
+template <class G>
+G to_graph(const Csr& c) {
+    G g;
+    g.n = c.n;
+    g.xadj = c.xadj;
+    g.adjncy = c.adjncy;
+    g.adjwgt = c.adjwgt;
+    g.vwgt = c.vwgt;
+    return g;
+}
+
 // A graph drawn from one of several families (random, path, star, grid,
 // tree, clusters, empty of edges...), with optional edge and vertex weights
 // (positive, zero, negative), self loops, repeated and one-directional

@@ -51,17 +51,6 @@ dravik_test::Csr read_graph_file(const std::filesystem::path& path) {
     return g;
 }
 
-template <class G>
-G as(const dravik_test::Csr& c) {
-    G g;
-    g.n = c.n;
-    g.xadj = c.xadj;
-    g.adjncy = c.adjncy;
-    g.adjwgt = c.adjwgt;
-    g.vwgt = c.vwgt;
-    return g;
-}
-
 TEST(BenchmarkGraphs, PartitionAndRefinementMatchReference) {
     const std::filesystem::path dir = DRAVIK_SHARED_GRAPHS;
     if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << "no graphs at " << dir;
@@ -76,8 +65,8 @@ TEST(BenchmarkGraphs, PartitionAndRefinementMatchReference) {
         if (!std::filesystem::exists(path)) continue;
         const dravik_test::Csr c = read_graph_file(path);
         ASSERT_EQ(c.xadj.size(), c.n + 1) << name;
-        const auto prod = as<dravik::Graph>(c);
-        const auto ref = as<dravik_ref::Graph>(c);
+        const auto prod = dravik_test::to_graph<dravik::Graph>(c);
+        const auto ref = dravik_test::to_graph<dravik_ref::Graph>(c);
         for (const u64 k : {2, 3, 8}) {
             EXPECT_EQ(dravik::partition(prod, k), dravik_ref::partition(ref, k)) << name << " nparts " << k;
             ++compared;

@@ -20,25 +20,8 @@ using dravik_test::Rng;
 using u64 = std::uint64_t;
 using i64 = std::int64_t;
 
-dravik::Graph prod_graph(const Csr& c) {
-    dravik::Graph g;
-    g.n = c.n;
-    g.xadj = c.xadj;
-    g.adjncy = c.adjncy;
-    g.adjwgt = c.adjwgt;
-    g.vwgt = c.vwgt;
-    return g;
-}
-
-dravik_ref::Graph ref_graph(const Csr& c) {
-    dravik_ref::Graph g;
-    g.n = c.n;
-    g.xadj = c.xadj;
-    g.adjncy = c.adjncy;
-    g.adjwgt = c.adjwgt;
-    g.vwgt = c.vwgt;
-    return g;
-}
+dravik::Graph prod_graph(const Csr& c) { return dravik_test::to_graph<dravik::Graph>(c); }
+dravik_ref::Graph ref_graph(const Csr& c) { return dravik_test::to_graph<dravik_ref::Graph>(c); }
 
 template <class G>
 bool same_graph(const dravik::Graph& a, const G& b) {

@@ -144,3 +144,17 @@ def internal_failure(call):
         assert re.search(r"\d", err.args[0]), err.args[0]
         return err
     raise AssertionError(f"expected an internal failure, call returned {result!r}")
+
+
+class Idx:
+    """Not an int, but usable as one through the index protocol."""
+
+    def __init__(self, value):
+        self.value = value
+
+    def __index__(self):
+        return self.value
+
+
+class MyInt(int):
+    pass

@@ -20,26 +20,14 @@ from _support import (
     random_graph_arrays,
     reference_edge_cut,
     triangle,
+    Idx,
+    MyInt,
 )
 
 P2 = (2, [0, 1, 2], [1, 0])  # a single edge 0-1, stored both ways
 
 
 # -- argument doubles -------------------------------------------------------
-
-class Idx:
-    """Not an int, but usable as one through the index protocol."""
-
-    def __init__(self, value):
-        self.value = value
-
-    def __index__(self):
-        return self.value
-
-
-class MyInt(int):
-    pass
-
 
 class IntWithIndex(int):
     """An int subclass: its own value counts, not what __index__ says."""

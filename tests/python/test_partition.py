@@ -16,19 +16,9 @@ from _support import (
     internal_failure,
     random_graph_arrays,
     triangle,
+    Idx,
+    MyInt,
 )
-
-
-class Idx:
-    def __init__(self, value):
-        self.value = value
-
-    def __index__(self):
-        return self.value
-
-
-class MyInt(int):
-    pass
 
 
 class Holder:
