@@ -123,15 +123,25 @@ bool strictly_ascending(const Graph& g) {
     return true;
 }
 
+// With ascending ranges the partner of entry u -> v (v > u) is the first
+// entry of v not yet matched: going through u in increasing order consumes
+// v's entries towards lower vertices in their own order. One cursor per
+// vertex, no copy of the graph.
 bool symmetric_ascending(const Graph& g) {
+    std::vector<u64> cursor(g.xadj.begin(), g.xadj.end() - 1);
     for (u64 u = 0; u < g.n; ++u) {
-        for (u64 e = g.xadj[u], end = g.xadj[u + 1]; e < end; ++e) {
+        u64 e = g.xadj[u];
+        const u64 end = g.xadj[u + 1];
+        // Entries towards lower vertices must all have been matched already.
+        if (cursor[u] != e && (cursor[u] > end || g.adjncy[cursor[u] - 1] >= u)) return false;
+        e = cursor[u];
+        if (e < end && g.adjncy[e] < u) return false;
+        for (; e < end; ++e) {
             const u64 v = g.adjncy[e];
-            const u64* first = g.adjncy.data() + g.xadj[v];
-            const u64* last = g.adjncy.data() + g.xadj[v + 1];
-            const u64* hit = std::lower_bound(first, last, u);
-            if (hit == last || *hit != u) return false;
-            if (g.edge_weight(static_cast<u64>(hit - g.adjncy.data())) != g.edge_weight(e)) return false;
+            if (v == u) continue;  // a self loop is its own partner
+            const u64 c = cursor[v];
+            if (c >= g.xadj[v + 1] || g.adjncy[c] != u || g.edge_weight(c) != g.edge_weight(e)) return false;
+            cursor[v] = c + 1;
         }
     }
     return true;

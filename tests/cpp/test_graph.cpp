@@ -71,3 +71,27 @@ TEST(Graph, ValidationNamesWhatIsWrong) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Graph, SymmetryTest) {
+    struct Case {
+        const char* what;
+        Graph g;
+        bool symmetric;
+    };
+    Case cases[] = {
+        {"triangle", triangle(), true},
+        {"one-sided entry", new_graph(2, {0, 1, 1}, {1}), false},
+        {"self loop", new_graph(2, {0, 2, 3}, {0, 1, 0}), true},
+        {"weights differ", with_adjwgt(new_graph(2, {0, 1, 2}, {1, 0}), {1, 2}), false},
+        {"unsorted ranges", new_graph(3, {0, 2, 4, 6}, {2, 1, 2, 0, 1, 0}), true},
+        {"repeated entries", new_graph(2, {0, 2, 4}, {1, 1, 0, 0}), true},
+        {"repeated from one end only", new_graph(2, {0, 2, 3}, {1, 1, 0}), false},
+        {"partner stored out of turn", new_graph(3, {0, 0, 1, 3}, {2, 0, 1}), false},
+        {"entry to a lower vertex without partner", new_graph(2, {0, 0, 1}, {0}), false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(is_symmetric(c.g), c.symmetric) << c.what;
+}
+
+}  // namespace
