@@ -27,11 +27,6 @@ struct Accumulator {
     }
 };
 
-// Prefetch distances, in coarse vertices, of the contraction's pipeline.
-constexpr u64 kFar = 12;
-constexpr u64 kMid = 6;
-constexpr u64 kNear = 3;
-
 Graph contract(const Graph& g, const std::vector<u64>& cmap, u64 coarse_n,
                const std::vector<u64>& members) {
     Graph c;
@@ -46,69 +41,59 @@ Graph contract(const Graph& g, const std::vector<u64>& cmap, u64 coarse_n,
     std::vector<std::pair<u64, i64>> local;
     constexpr std::size_t kSmall = 48;
     const bool ew = !g.adjwgt.empty();
-    const u64 m = g.adjncy.size();
     const u64* adj = g.adjncy.data();
     const u64* xadj = g.xadj.data();
-    // Software pipeline over the coarse vertices ahead: the offsets of their
-    // members, then their entries, then the coarse ids the entries name. The
-    // second member of a pair lies anywhere in the graph, and these chains of
-    // dependent misses are what the contraction waits for.
-    auto prefetch_ahead = [&](u64 cu) {
-        if (cu + kFar < coarse_n) {
-            for (int k = 0; k < 2; ++k) {
-                const u64 u = members[2 * (cu + kFar) + k];
-                if (u != kNone) __builtin_prefetch(xadj + u);
-            }
-        }
-        if (cu + kMid < coarse_n) {
-            for (int k = 0; k < 2; ++k) {
-                const u64 u = members[2 * (cu + kMid) + k];
-                if (u != kNone && xadj[u] < m) __builtin_prefetch(adj + xadj[u]);
-            }
-        }
-        if (cu + kNear < coarse_n) {
-            for (int k = 0; k < 2; ++k) {
-                const u64 u = members[2 * (cu + kNear) + k];
-                if (u == kNone) continue;
-                for (u64 e = xadj[u], end = std::min(xadj[u + 1], xadj[u] + 32); e < end; ++e) {
-                    const u64 v = adj[e];
-                    __builtin_prefetch(cmap.data() + (v < g.n ? v : 0));
+    const u64* cmap_data = cmap.data();
+    for (u64 cu = 0; cu < coarse_n; ++cu) {
+        const u64 u0 = members[2 * cu];
+        const u64 u1 = members[2 * cu + 1];
+        u64 need = xadj[u0 + 1] - xadj[u0];
+        if (u1 != kNone) need += xadj[u1 + 1] - xadj[u1];
+        if (local.size() < need) local.resize(need);
+        // Plain pointers in the gather loop: through the vector the compiler
+        // must assume every store may change the arrays it reads.
+        std::pair<u64, i64>* const first = local.data();
+        std::pair<u64, i64>* out = first;
+        i64 weight = 0;
+        for (const u64 u : {u0, u1}) {
+            if (u == kNone) continue;
+            weight += g.vertex_weight(u);
+            const u64 end = xadj[u + 1];
+            if (ew) {
+                const i64* w = g.adjwgt.data();
+                for (u64 e = xadj[u]; e < end; ++e) {
+                    const u64 cv = cmap_data[adj[e]];
+                    if (cv != cu) *out++ = {cv, w[e]};
+                }
+            } else {
+                for (u64 e = xadj[u]; e < end; ++e) {
+                    const u64 cv = cmap_data[adj[e]];
+                    if (cv != cu) *out++ = {cv, 1};
                 }
             }
         }
-    };
-    for (u64 cu = 0; cu < coarse_n; ++cu) {
-        local.clear();
-        prefetch_ahead(cu);
-        for (int k = 0; k < 2; ++k) {
-            const u64 u = members[2 * cu + k];
-            if (u == kNone) continue;
-            c.vwgt[cu] += g.vertex_weight(u);
-            for (u64 e = xadj[u], end = xadj[u + 1]; e < end; ++e) {
-                const u64 cv = cmap[adj[e]];
-                if (cv != cu) local.push_back({cv, ew ? g.adjwgt[e] : 1});
-            }
-        }
-        if (local.size() <= kSmall) {
+        c.vwgt[cu] = weight;
+        const std::size_t count = static_cast<std::size_t>(out - first);
+        if (count <= kSmall) {
             // Insertion sort: short lists, often nearly sorted already.
-            for (std::size_t a = 1; a < local.size(); ++a) {
-                const auto x = local[a];
+            for (std::size_t a = 1; a < count; ++a) {
+                const auto x = first[a];
                 std::size_t b = a;
-                while (b > 0 && local[b - 1].first > x.first) {
-                    local[b] = local[b - 1];
+                while (b > 0 && first[b - 1].first > x.first) {
+                    first[b] = first[b - 1];
                     --b;
                 }
-                local[b] = x;
+                first[b] = x;
             }
-            for (std::size_t a = 0; a < local.size();) {
-                const u64 cv = local[a].first;
+            for (std::size_t a = 0; a < count;) {
+                const u64 cv = first[a].first;
                 i64 sum = 0;
-                for (; a < local.size() && local[a].first == cv; ++a) sum += local[a].second;
+                for (; a < count && first[a].first == cv; ++a) sum += first[a].second;
                 c.adjncy.push_back(cv);
                 c.adjwgt.push_back(sum);
             }
         } else {
-            for (const auto& [cv, w] : local) acc.add(cv, w);
+            for (std::size_t a = 0; a < count; ++a) acc.add(first[a].first, first[a].second);
             std::sort(acc.touched.begin(), acc.touched.end());
             for (const u64 cv : acc.touched) {
                 c.adjncy.push_back(cv);
