@@ -215,7 +215,7 @@ bool stalling(u64 finer_n, u64 coarse_n) { return (finer_n - coarse_n) * 16 < fi
 Hierarchy coarsen_hierarchy(const Graph& g, u64 target) {
     Hierarchy h;
     const Graph* current = &g;
-    bool check = is_star(g);
+    bool check = true;  // the input itself may be a star
     while (current->n > target) {
         if (check && is_star(*current)) {
             h.tail = star_tail(*current, target);

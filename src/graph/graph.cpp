@@ -130,11 +130,9 @@ bool strictly_ascending(const Graph& g) {
 bool symmetric_ascending(const Graph& g) {
     std::vector<u64> cursor(g.xadj.begin(), g.xadj.end() - 1);
     for (u64 u = 0; u < g.n; ++u) {
-        u64 e = g.xadj[u];
         const u64 end = g.xadj[u + 1];
         // Entries towards lower vertices must all have been matched already.
-        if (cursor[u] != e && (cursor[u] > end || g.adjncy[cursor[u] - 1] >= u)) return false;
-        e = cursor[u];
+        u64 e = cursor[u];
         if (e < end && g.adjncy[e] < u) return false;
         for (; e < end; ++e) {
             const u64 v = g.adjncy[e];

@@ -53,9 +53,9 @@ def test_internal_failure_class_is_shared_and_not_exported():
 
 
 def test_second_module_object_reuses_the_class():
-    spec = importlib.util.find_spec("dravik")
-    other = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(other)
+    found = importlib.util.find_spec("dravik")
+    other = importlib.util.module_from_spec(found)
+    found.loader.exec_module(other)
     assert other is not dravik
     assert other.__all__ == ["Graph", "partition"]
     assert other.Graph is dravik.Graph
